@@ -1,0 +1,31 @@
+# Front door over CMake. `make` builds both Windows executables, `make test`
+# builds everything and runs every test, `make demo` shows a toggle run on a
+# sandbox desktop under Wine.
+PRESETS := win32 win64
+
+.PHONY: all test demo deps-build deps-test clean $(addprefix build-,host $(PRESETS))
+
+all: build-win32 build-win64
+
+deps-build:
+	@tools/install-deps.sh build
+
+deps-test:
+	@tools/install-deps.sh build test
+
+# Phony targets never match pattern rules, so each build gets its own rule.
+define build_preset
+build-$(1): deps-build
+	@cmake --preset $(1) >/dev/null
+	@cmake --build --preset $(1)
+endef
+$(foreach preset,host $(PRESETS),$(eval $(call build_preset,$(preset))))
+
+test: deps-test build-win32 build-win64 build-host
+	ctest --preset host
+
+demo: deps-test build-win64
+	@tests/wine/demo.sh
+
+clean:
+	rm -rf build
