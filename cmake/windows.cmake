@@ -5,7 +5,12 @@ set(VANTRIC_WINDOWS_COMPILE_OPTIONS
     -Os -municode -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
     -ffunction-sections -fdata-sections -Wall -Wextra)
 set(VANTRIC_WINDOWS_LINK_OPTIONS
-    -municode -static -static-libgcc -static-libstdc++ -Wl,--gc-sections -s)
+    -municode -static -static-libgcc -static-libstdc++ -Wl,--gc-sections -s
+    # ASLR and DEP.
+    -Wl,--dynamicbase -Wl,--nxcompat)
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  list(APPEND VANTRIC_WINDOWS_LINK_OPTIONS -Wl,--high-entropy-va)
+endif()
 
 add_executable(Vantric WIN32
     ${VANTRIC_CORE_SOURCES}
