@@ -1,6 +1,7 @@
 #include "toggle/toggle_run.h"
 
 #include <new>
+#include <stddef.h>
 
 #include "platform/platform.h"
 #include "toggle/desktop_notice.h"
@@ -9,9 +10,9 @@
 namespace {
 
 const ToggleNames kToggleNames[] = {
-    {0x0A, u"Ocultar iconos.exe", u"Mostrar iconos.exe"},       // LANG_SPANISH
+    {0x0A, u"Ocultar iconos.exe", u"Mostrar iconos.exe"},           // LANG_SPANISH
     {0x0C, u"Cacher Ic\u00F4nes.exe", u"Afficher Ic\u00F4nes.exe"}, // LANG_FRENCH
-    {0x00, u"Hide icons.exe", u"Show icons.exe"},               // every other language
+    {0x00, u"Hide icons.exe", u"Show icons.exe"},                   // every other language
 };
 
 struct SkipName {

@@ -117,7 +117,8 @@ std::string Utf8(const std::u16string& text) {
     std::string out;
     for (size_t i = 0; i < text.size(); ++i) {
         uint32_t c = text[i];
-        if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
+        if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] < 0xE000) {
             c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
             ++i;
         }
@@ -211,12 +212,14 @@ std::string Dump() {
     std::string out = "--- fake platform ---\n";
     out += "module path: \"" + Utf8(state.modulePath) + "\"" + (state.moduleFails ? " (fails)" : "") + "\n";
     out += "ui language: " + Hex(state.uiLanguage) + "\n";
-    out += "user desktop: \"" + Utf8(state.userDesktopPath) + "\" result " + Hex(state.userDesktopResult) + "\n";
+    out +=
+        "user desktop: \"" + Utf8(state.userDesktopPath) + "\" result " + Hex(state.userDesktopResult) + "\n";
     out += "common desktop: \"" + Utf8(state.commonDesktopPath) + "\" result " +
            Hex(state.commonDesktopResult) + "\n";
     out += std::string("desktop window: ") + (state.hasDesktopWindow ? "yes" : "no") +
-           ", refuse move: " + (state.refuseMove ? "yes" : "no") + ", refuse copy: " +
-           (state.refuseCopy ? "yes" : "no") + ", open finds: " + std::to_string(state.openFinds) + "\n";
+           ", refuse move: " + (state.refuseMove ? "yes" : "no") +
+           ", refuse copy: " + (state.refuseCopy ? "yes" : "no") +
+           ", open finds: " + std::to_string(state.openFinds) + "\n";
     for (const Folder& folder : state.folders) {
         out += "folder \"" + Utf8(folder.path) + "\"" + (folder.enumerable ? "" : " (not enumerable)") + "\n";
         for (const Entry& entry : folder.entries) {
@@ -273,8 +276,8 @@ int32_t SHGetFolderPathW(int32_t csidl, char16_t* path) {
     if (result == kSOk && folder) {
         CopyName(*folder, path, kMaxPath);
     }
-    Log("SHGetFolderPathW(" + Hex(static_cast<uint32_t>(csidl)) + ") -> " + Hex(static_cast<uint32_t>(result)) +
-        (result == kSOk && folder ? " \"" + Utf8(*folder) + "\"" : ""));
+    Log("SHGetFolderPathW(" + Hex(static_cast<uint32_t>(csidl)) + ") -> " +
+        Hex(static_cast<uint32_t>(result)) + (result == kSOk && folder ? " \"" + Utf8(*folder) + "\"" : ""));
     return result;
 }
 
@@ -370,7 +373,8 @@ bool MoveFileExW(const char16_t* from, const char16_t* to, uint32_t flags) {
     Folder* sourceOwner;
     auto it = Locate(source, &sourceOwner);
     bool moved = false;
-    if (sourceOwner && !state.refuseMove && Split(target, &targetFolder, &targetName) && FindFolder(targetFolder)) {
+    if (sourceOwner && !state.refuseMove && Split(target, &targetFolder, &targetName) &&
+        FindFolder(targetFolder)) {
         if (SameName(source, target)) {
             moved = true; // renaming a file onto itself changes nothing
         } else if (!FindEntry(target) || (flags & kMoveFileReplaceExisting)) {
@@ -396,8 +400,9 @@ bool CopyFileW(const char16_t* from, const char16_t* to, bool failIfExists) {
     Entry* original = FindEntry(source);
     bool copied = false;
     // Copying a file onto itself fails on Windows: the source is open.
-    if (original && !state.refuseCopy && !SameName(source, target) && Split(target, &targetFolder, &targetName) &&
-        FindFolder(targetFolder) && !(failIfExists && FindEntry(target))) {
+    if (original && !state.refuseCopy && !SameName(source, target) &&
+        Split(target, &targetFolder, &targetName) && FindFolder(targetFolder) &&
+        !(failIfExists && FindEntry(target))) {
         Entry copy = *original;
         copy.name = targetName;
         copy.refuseAttributes = false;
@@ -414,12 +419,15 @@ bool CopyFileW(const char16_t* from, const char16_t* to, bool failIfExists) {
 }
 
 void SHChangeNotify(int32_t eventId, uint32_t flags, const char16_t* path) {
-    Log("SHChangeNotify(" + Hex(static_cast<uint32_t>(eventId)) + ", " + Hex(flags) + ", " + Quote(path) + ")");
+    Log("SHChangeNotify(" + Hex(static_cast<uint32_t>(eventId)) + ", " + Hex(flags) + ", " + Quote(path) +
+        ")");
 }
 
 WindowHandle FindWindowW(const char16_t* className, const char16_t* windowName) {
-    bool found = state.hasDesktopWindow && Text(className) == u"Progman" && Text(windowName) == u"Program Manager";
-    Log("FindWindowW(" + Quote(className) + ", " + Quote(windowName) + ") -> " + (found ? "desktop" : "null"));
+    bool found =
+        state.hasDesktopWindow && Text(className) == u"Progman" && Text(windowName) == u"Program Manager";
+    Log("FindWindowW(" + Quote(className) + ", " + Quote(windowName) + ") -> " +
+        (found ? "desktop" : "null"));
     return found ? kDesktopWindow : nullptr;
 }
 
@@ -431,16 +439,20 @@ WindowHandle SetFocus(WindowHandle window) {
 uint32_t SendInput(uint32_t count, const KeyboardInput* inputs) {
     std::string line = "SendInput(" + std::to_string(count);
     for (uint32_t i = 0; i < count; ++i) {
-        line += ", {vk " + Hex(inputs[i].wVk) + " scan " + Hex(inputs[i].wScan) + " flags " + Hex(inputs[i].dwFlags) +
-                " time " + Hex(inputs[i].time) + " extra " + Hex(static_cast<uint32_t>(inputs[i].dwExtraInfo)) + "}";
+        line += ", {vk " + Hex(inputs[i].wVk) + " scan " + Hex(inputs[i].wScan) + " flags " +
+                Hex(inputs[i].dwFlags) + " time " + Hex(inputs[i].time) + " extra " +
+                Hex(static_cast<uint32_t>(inputs[i].dwExtraInfo)) + "}";
     }
     Log(line + ") -> " + std::to_string(count));
     return count;
 }
 
 int32_t MessageBoxW(WindowHandle owner, const char16_t* text, const char16_t* caption, uint32_t type) {
-    Log(std::string("MessageBoxW(") + (owner == kDesktopWindow ? "desktop" : owner ? "other" : "null") + ", " +
-        Quote(text) + ", " + Quote(caption) + ", " + Hex(type) + ") -> 1");
+    Log(std::string("MessageBoxW(") +
+        (owner == kDesktopWindow ? "desktop"
+         : owner                 ? "other"
+                                 : "null") +
+        ", " + Quote(text) + ", " + Quote(caption) + ", " + Hex(type) + ") -> 1");
     return 1; // IDOK
 }
 
