@@ -6,6 +6,7 @@ PRESETS := win32 win64
 .PHONY: all test demo deps-build deps-test clean $(addprefix build-,host $(PRESETS))
 
 all: build-win32 build-win64
+	@sha256sum build/win32/Vantric.exe
 
 deps-build:
 	@tools/install-deps.sh build

@@ -1,0 +1,23 @@
+# The size budget of the shipped executable and reproducible bytes.
+
+# 64 KiB, icons and version block included.
+set(VANTRIC_SIZE_BUDGET 65536)
+add_test(NAME size.win32_within_budget
+         COMMAND ${CMAKE_CURRENT_LIST_DIR}/check_size.sh ${VANTRIC_WIN32_EXE} ${VANTRIC_SIZE_BUDGET})
+set_tests_properties(size.win32_within_budget PROPERTIES LABELS size)
+
+# A second build in another folder gives the same bytes, for each Windows
+# preset.
+foreach(preset win32 win64)
+  if(preset STREQUAL win32)
+    set(reference ${VANTRIC_WIN32_EXE})
+  else()
+    set(reference ${VANTRIC_WIN64_EXE})
+  endif()
+  add_test(NAME size.${preset}_reproducible
+           COMMAND ${CMAKE_CURRENT_LIST_DIR}/check_repro.sh ${PROJECT_SOURCE_DIR} ${preset} ${reference})
+  set_tests_properties(size.${preset}_reproducible PROPERTIES LABELS "size;repro" TIMEOUT 300)
+endforeach()
+
+# The host micro-benchmark, only when make bench asks for it.
+include(${PROJECT_SOURCE_DIR}/bench/host.cmake OPTIONAL)
