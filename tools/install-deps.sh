@@ -16,6 +16,7 @@ test /usr/include/gtest/gtest.h libgtest-dev
 test /usr/include/gmock/gmock.h libgmock-dev
 test /usr/lib/python3/dist-packages/pefile.py python3-pefile
 test /usr/bin/wrestool icoutils
+test /usr/bin/convert-im6.q16 imagemagick
 test /usr/lib/wine/wine64 wine64
 test /usr/bin/xvfb-run xvfb
 test /usr/bin/xauth xauth
