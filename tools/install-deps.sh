@@ -23,6 +23,7 @@ test /usr/bin/xauth xauth
 test /usr/bin/localedef locales
 test /usr/bin/getfattr attr
 test /usr/bin/chattr e2fsprogs
+test /usr/bin/import imagemagick
 test /usr/bin/valgrind valgrind
 test /usr/bin/clang++ clang
 test /usr/lib/llvm-14/lib/clang/14.0.6/lib/linux/libclang_rt.fuzzer-x86_64.a libclang-rt-14-dev
