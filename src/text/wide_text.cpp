@@ -67,14 +67,16 @@ bool WideText::Assign(const char16_t* source) {
     if (!source) {
         return false;
     }
-    delete[] text;
-    length = TextLength(source);
-    text = AllocateText(length + 1);
-    if (!text) {
-        length = 0;
+    // Copied before the old text is released: source may point into it.
+    int32_t sourceLength = TextLength(source);
+    char16_t* copy = AllocateText(sourceLength + 1);
+    if (!copy) {
         return false;
     }
-    CopyText(text, source, length + 1);
+    CopyText(copy, source, sourceLength + 1);
+    delete[] text;
+    text = copy;
+    length = sourceLength;
     return true;
 }
 

@@ -14,7 +14,9 @@
 // therefore recounted every time, which costs nothing.
 //
 // Building operations allocate with the non-throwing allocator and report an
-// exhausted allocator by returning false; they never throw.
+// exhausted allocator by returning false, leaving the content as it was
+// (SetNumber leaves it empty); they never throw. Their arguments may point
+// into the text itself.
 #pragma once
 
 #include <stdint.h>
@@ -26,8 +28,8 @@ class WideText {
     WideText(const WideText&) = delete;
     WideText& operator=(const WideText&) = delete;
 
-    // Replaces the content with a copy of source. A null source is refused
-    // (false) and the content is kept.
+    // Replaces the content with a copy of source, which may be this text's
+    // own buffer. A null source is refused (false) and the content is kept.
     bool Assign(const char16_t* source);
     // Appends up to five pieces in order; a null piece is absent.
     bool Append(const char16_t* a, const char16_t* b = nullptr, const char16_t* c = nullptr,
@@ -46,7 +48,11 @@ class WideText {
     // the text is empty or would not fit in 39 characters.
     bool SetNumber(double value);
     // The zero-terminated content, never null: a new object gets a
-    // one-character empty buffer here.
+    // one-character empty buffer here. That buffer comes from the throwing
+    // allocator, so an exhausted heap ends the process at this point (the
+    // Windows build aborts); a toggle run therefore only asks for the buffer
+    // of texts it has built, and never allocates here (tests/hardening
+    // checks that on every run).
     char16_t* Buffer();
 
     // The number of characters, counting (and caching) it when needed.
