@@ -91,7 +91,7 @@ if [ -n "$rect" ]; then
     margin=24
     sleep 0.5 # let the box finish painting
     import -display "$DISPLAY" -window root \
-        -crop "$((width + 2 * margin))x$((height + 2 * margin))+$((left - margin))+$((top - margin))" +repage \
+        -strip -define png:exclude-chunks=date,time -crop "$((width + 2 * margin))x$((height + 2 * margin))+$((left - margin))+$((top - margin))" +repage \
         "$DEMO/warning.png" && shot="$DEMO/warning.png"
 fi
 stop_standin

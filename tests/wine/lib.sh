@@ -176,7 +176,8 @@ make_base_prefix() {
     local base="$1"
     mkdir -p "$(dirname "$base")" "$HOME"
     if [ -e "$base" ]; then
-        chattr -R -i "$base" 2>/dev/null || true
+        # Only desktop entries are ever locked.
+        chattr -R -i "$base/drive_c/users" 2>/dev/null || true
         rm -rf "$base"
     fi
     start_x "$(dirname "$base")"
@@ -202,7 +203,7 @@ make_base_prefix() {
 new_prefix() {
     local base="$1" dir="$2"
     if [ -e "$dir" ]; then
-        chattr -R -i "$dir" 2>/dev/null || true
+        chattr -R -i "$dir/drive_c/users" 2>/dev/null || true
         rm -rf "$dir"
     fi
     mkdir -p "$dir/drive_c/windows"

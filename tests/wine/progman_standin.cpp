@@ -251,7 +251,7 @@ void HandleBox(HWND box) {
     // Give the box a moment to paint before its icon is read off the screen.
     std::wstring icon = L"none";
     if (parts.iconControl) {
-        for (int attempt = 0; attempt < 20; ++attempt) {
+        for (int attempt = 0; attempt < 100; ++attempt) {
             UpdateWindow(box);
             icon = ClassifyIcon(parts.iconControl);
             if (icon != L"unknown") {

@@ -3,7 +3,7 @@
 # shellcheck disable=SC2317
 # The toggle under Wine, one scenario per call:
 #
-#   tests/wine/scenarios.sh prefix | cycle | skip_names | languages | refused | unresolved
+#   tests/wine/scenarios.sh prefix | cycle | skip_names | languages | refused | unresolved | unlock
 #
 # Each scenario copies the base prefix (made once by "prefix"), fills the
 # desktops from the Linux side, runs the 64-bit executable and reads the
@@ -372,8 +372,22 @@ scenario_unresolved() {
     finish
 }
 
+# -------------------------------------------------------------------------
+# After all scenarios, even failed or timed-out ones: no entry stays locked,
+# or the build tree could not be deleted.
+
+scenario_unlock() {
+    local root
+    root=$(prefix_root)
+    [ -d "$root/run" ] || return 0
+    find "$root/run" -path '*/drive_c/users/*' ! -type l -exec chattr -i {} + 2>/dev/null
+    expect_eq "no locked entry left in $root/run" "" \
+        "$(find "$root/run" -path '*/drive_c/users/*' ! -type l -exec lsattr -d {} + 2>/dev/null | awk '$1 ~ /i/')"
+    finish
+}
+
 case "${1:-}" in
-prefix | cycle | skip_names | languages | refused | unresolved)
+prefix | cycle | skip_names | languages | refused | unresolved | unlock)
     started=$SECONDS
     "scenario_$1"
     status=$?
@@ -381,7 +395,7 @@ prefix | cycle | skip_names | languages | refused | unresolved)
     exit $status
     ;;
 *)
-    echo "usage: $0 prefix|cycle|skip_names|languages|refused|unresolved" >&2
+    echo "usage: $0 prefix|cycle|skip_names|languages|refused|unresolved|unlock" >&2
     exit 2
     ;;
 esac

@@ -1,6 +1,7 @@
 # The 64-bit executable under Wine, in throwaway prefixes under
 # build/host/wine: tests/wine/scenarios.sh. The first test boots the base
-# prefix that every scenario copies.
+# prefix that every scenario copies; the last one unlocks any entry a failed
+# scenario left locked.
 set(VANTRIC_WINE_STANDIN_EXE ${PROJECT_SOURCE_DIR}/build/win64/progman_standin.exe
     CACHE FILEPATH "The stand-in desktop window for the Wine tests")
 set(VANTRIC_WINE_WORK ${CMAKE_BINARY_DIR}/wine)
@@ -16,6 +17,14 @@ set_tests_properties(wine.prefix PROPERTIES
     ENVIRONMENT "${VANTRIC_WINE_ENV}"
     FIXTURES_SETUP wine_prefix
     TIMEOUT 300)
+
+# Runs after the scenarios whatever their outcome: no entry stays locked.
+add_test(NAME wine.unlock COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/scenarios.sh unlock)
+set_tests_properties(wine.unlock PROPERTIES
+    LABELS wine
+    ENVIRONMENT "${VANTRIC_WINE_ENV}"
+    FIXTURES_CLEANUP wine_prefix
+    TIMEOUT 120)
 
 foreach(scenario cycle skip_names languages refused unresolved)
   add_test(NAME wine.${scenario} COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/scenarios.sh ${scenario})
