@@ -24,9 +24,19 @@ $(foreach preset,host $(PRESETS),$(eval $(call build_preset,$(preset))))
 
 test: deps-test build-win32 build-win64 build-host
 	ctest --preset host
+	@if [ "$$CI" = "true" ]; then $(MAKE) --no-print-directory fuzz; fi
 
 demo: deps-test build-win64
 	@tests/wine/demo.sh
+
+# Fuzzes WideText for FUZZ_SECONDS seconds from fuzz/corpus. CI (CI=true)
+# runs it at the end of `make test`; elsewhere `make test` only replays the
+# corpus (the ctest test hardening.fuzz_corpus).
+FUZZ_SECONDS ?= 60
+.PHONY: fuzz
+fuzz:
+	@tools/install-deps.sh fuzz
+	@FUZZ_SECONDS=$(FUZZ_SECONDS) fuzz/run.sh
 
 clean:
 	rm -rf build
