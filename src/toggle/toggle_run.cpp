@@ -31,7 +31,9 @@ constexpr uint32_t kSelfPathLastSize = 32768;
 
 // GetModuleFileNameW cuts a path that does not fit and returns the buffer
 // size (and XP leaves the cut text unterminated), so grow the buffer until
-// the whole path fits. A path that cannot be read stays empty.
+// the whole path fits. False when the path cannot be read whole: without it
+// the run could neither spare its own file nor leave a toggle file behind,
+// and hidden icons would have no way back.
 bool ReadSelfPath(RunState& state) {
     for (uint32_t size = kSelfPathFirstSize; size <= kSelfPathLastSize; size *= 2) {
         delete[] state.selfPath;
@@ -43,11 +45,10 @@ bool ReadSelfPath(RunState& state) {
         uint32_t written = platform::GetModuleFileNameW(state.selfPath, size);
         if (written < size) {
             state.selfPath[written] = 0;
-            return true;
+            return written != 0;
         }
     }
-    state.selfPath[0] = 0;
-    return true;
+    return false;
 }
 
 // Resolves one desktop folder into a fresh MAX_PATH buffer. Only S_OK with a

@@ -264,14 +264,16 @@ TEST_F(ToggleRunTest, LongModulePathIsReadWholeNotCut) {
     EXPECT_EQ(fake::FindEntry(UserPath(u"Show icons.exe"))->contents, "long");
 }
 
-TEST_F(ToggleRunTest, UnreadableModulePathStillTogglesTheDesktop) {
+TEST_F(ToggleRunTest, UnreadableModulePathEndsTheRunWithOneAndNothingTouched) {
+    // Without its own path the run could not leave a toggle file behind, and
+    // hidden icons would have no way back.
     fake::Get().moduleFails = true;
     fake::AddEntry(fake::kUserDesktop, u"a.txt");
-    EXPECT_EQ(RunToggle(), 0u);
-    EXPECT_EQ(fake::Attributes(UserPath(u"a.txt")), 0x22u);
-    EXPECT_EQ(
-        fake::Calls("CopyFileW"),
-        std::vector<std::string>{"CopyFileW(\"\", \"C:\\Users\\ana\\Desktop\\Show icons.exe\", 0) -> 0"});
+    fake::AddEntry(fake::kUserDesktop, u"Hide icons.exe");
+    EXPECT_EQ(RunToggle(), 1u);
+    EXPECT_EQ(fake::Get().log, std::vector<std::string>{"GetModuleFileNameW(2048) -> 0"});
+    EXPECT_EQ(fake::Attributes(UserPath(u"a.txt")), fake::kArchive);
+    EXPECT_NE(fake::FindEntry(UserPath(u"Hide icons.exe")), nullptr);
 }
 
 } // namespace
