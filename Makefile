@@ -38,5 +38,12 @@ fuzz:
 	@tools/install-deps.sh fuzz
 	@FUZZ_SECONDS=$(FUZZ_SECONDS) fuzz/run.sh
 
+# Host micro-benchmarks of the sweep and a timed hiding run under Wine
+# against a bare loop and attrib (bench/run.sh; not part of make test).
+.PHONY: bench
+bench: deps-test build-win64
+	@tools/install-deps.sh bench
+	@bench/run.sh
+
 clean:
 	rm -rf build
