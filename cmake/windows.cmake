@@ -33,16 +33,25 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   list(APPEND VANTRIC_WINDOWS_LINK_OPTIONS -Wl,--high-entropy-va)
 endif()
 
+# The sources that replace the C and C++ runtime parts left out.
+set(VANTRIC_WINDOWS_RUNTIME_SOURCES
+    ${PROJECT_SOURCE_DIR}/src/platform/memory_win32.cpp
+    ${PROJECT_SOURCE_DIR}/src/platform/entry_win32.cpp)
+
+# Builds target the way the executable is built; test programs use it too.
+function(vantric_windows_flags target)
+  target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR}/src)
+  target_compile_definitions(${target} PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN)
+  target_compile_options(${target} PRIVATE ${VANTRIC_WINDOWS_COMPILE_OPTIONS})
+  target_link_options(${target} PRIVATE ${VANTRIC_WINDOWS_LINK_OPTIONS})
+endfunction()
+
 add_executable(Vantric WIN32
     ${VANTRIC_CORE_SOURCES}
+    ${VANTRIC_WINDOWS_RUNTIME_SOURCES}
     src/platform/platform_win32.cpp
-    src/platform/memory_win32.cpp
-    src/platform/entry_win32.cpp
     src/toggle/main.cpp)
-target_include_directories(Vantric PRIVATE src)
-target_compile_definitions(Vantric PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN)
-target_compile_options(Vantric PRIVATE ${VANTRIC_WINDOWS_COMPILE_OPTIONS})
-target_link_options(Vantric PRIVATE ${VANTRIC_WINDOWS_LINK_OPTIONS})
+vantric_windows_flags(Vantric)
 target_link_libraries(Vantric PRIVATE shell32 shlwapi user32)
 
 # Icons, version block and manifest.
@@ -50,3 +59,4 @@ include(${PROJECT_SOURCE_DIR}/res/resources.cmake OPTIONAL)
 # Windows programs that only the tests and the benchmark use.
 include(${PROJECT_SOURCE_DIR}/tests/wine/windows.cmake OPTIONAL)
 include(${PROJECT_SOURCE_DIR}/bench/windows.cmake OPTIONAL)
+include(${PROJECT_SOURCE_DIR}/tests/size/windows.cmake OPTIONAL)

@@ -19,5 +19,13 @@ foreach(preset win32 win64)
   set_tests_properties(size.${preset}_reproducible PROPERTIES LABELS "size;repro" TIMEOUT 300)
 endforeach()
 
+# The executable's own entry point and msvcrt's printf, checked under Wine
+# by a program built with the same flags (tests/size/windows.cmake).
+get_filename_component(VANTRIC_WIN64_DIR ${VANTRIC_WIN64_EXE} DIRECTORY)
+add_test(NAME size.win64_startup_and_number_text
+         COMMAND ${CMAKE_CURRENT_LIST_DIR}/run_startup_check.sh
+                 ${VANTRIC_WIN64_DIR}/size_startup_check.exe ${CMAKE_CURRENT_BINARY_DIR}/size-wine)
+set_tests_properties(size.win64_startup_and_number_text PROPERTIES LABELS size TIMEOUT 180)
+
 # The host micro-benchmark, only when make bench asks for it.
 include(${PROJECT_SOURCE_DIR}/bench/host.cmake OPTIONAL)
