@@ -14,7 +14,9 @@ hides them, run after run, in an order that rotates each round:
            notifying the shell, looking for the desktop window);
   floor    bench/floor.cpp: enumerates the desktop and sets the hidden bit of
            every entry, nothing else;
-  attrib   Wine's own `cmd /c attrib +h /d <desktop>\\*`.
+  attrib   Wine's own `cmd /c attrib +h /d <desktop>\\*`;
+  candidate  with --candidate, another build of the toggle (to time a
+           change against the current one in the same run).
 
 Before every run the desktop is put back: the hidden bits are cleared (Wine
 keeps them in the user.DOSATTRIB extended attribute) and toggle files are
@@ -43,7 +45,8 @@ import time
 
 TOGGLE_FILES = ("Show icons.exe", "Hide icons.exe")
 # Programs whose whole work happens in the process that is waited for.
-SINGLE_PROCESS = ("vantric", "floor")
+SINGLE_PROCESS = ("vantric", "candidate", "floor")
+TOGGLES = ("vantric", "candidate")
 HIDDEN = 0x2
 
 
@@ -55,8 +58,10 @@ def parse_args():
     parser.add_argument("--work", required=True, help="folder of the throwaway prefix")
     parser.add_argument("--wine", default="/usr/lib/wine/wine64")
     parser.add_argument("--sizes", default="0,100,1000,10000")
-    parser.add_argument("--runs", type=int, default=11, help="timed runs per program and size (at least 5)")
-    parser.add_argument("--programs", default="vantric,floor,attrib")
+    parser.add_argument("--runs", type=int, default=15, help="timed runs per program and size (at least 5)")
+    parser.add_argument("--programs", default="vantric,floor,attrib",
+                        help="comma-separated: vantric, floor, attrib, candidate")
+    parser.add_argument("--candidate", help="another build of the toggle to time beside vantric (A/B)")
     parser.add_argument("--make-prefix", default=os.path.join(here, "make-prefix.sh"))
     args = parser.parse_args()
     if args.runs < 5:
@@ -141,8 +146,8 @@ def check_hidden(desktop, names, program, returncode, errors):
     visible = [name for name in names if not dos_attributes(os.path.join(desktop, name)) & HIDDEN]
     if visible:
         sys.exit(f"{program} left {len(visible)} of {len(names)} entries visible, e.g. {visible[:3]}")
-    if program == "vantric" and not os.path.exists(os.path.join(desktop, "Show icons.exe")):
-        sys.exit("vantric did not leave 'Show icons.exe' on the desktop")
+    if program in TOGGLES and not os.path.exists(os.path.join(desktop, "Show icons.exe")):
+        sys.exit(f"{program} did not leave 'Show icons.exe' on the desktop")
 
 
 def main():
@@ -164,7 +169,12 @@ def main():
         "floor": [args.wine, os.path.realpath(args.floor)],
         "attrib": [args.wine, "cmd", "/c", "attrib", "+h", "/d", windows_desktop + "\\*"],
     }
+    if args.candidate:
+        commands["candidate"] = [args.wine, os.path.realpath(args.candidate)]
     programs = args.programs.split(",")
+    unknown = [program for program in programs if program not in commands]
+    if unknown:
+        sys.exit(f"unknown programs {unknown} (candidate needs --candidate)")
     sizes = [int(size) for size in args.sizes.split(",")]
 
     # One server for every run, so no run pays for starting it; in the
@@ -208,11 +218,16 @@ def main():
     print(f"Wine {subprocess.run([args.wine, '--version'], stdout=subprocess.PIPE).stdout.decode().strip()}, "
           f"{args.runs} runs per program and size, programs alternating run by run.")
     print("wall: wall time of the run; CPU: CPU time of the program and of the wineserver during the run.")
+    print("ratio: median of the round-by-round ratios to the floor (runs of one round are back to back,")
+    print("so a machine that slows down or speeds up over the benchmark cancels out).")
     print("per entry: marginal, (median at N - median at 0) / N.")
     print()
     print("| entries | program | wall median ms | wall min-max ms | wall ratio to floor | CPU median ms "
           "| CPU ratio to floor | wall us/entry | CPU us/entry |")
     print("|--:|---|--:|--:|--:|--:|--:|--:|--:|")
+
+    def paired_ratio(table, program, size):
+        return statistics.median(a / b for a, b in zip(table[(program, size)], table[("floor", size)]))
 
     def per_entry(table, program, size):
         if size == 0 or (program, 0) not in table:
@@ -226,13 +241,13 @@ def main():
             cpu = cpu_times[(program, size)]
             wall_ratio = cpu_ratio = "-"
             if "floor" in programs:
-                wall_ratio = f"{statistics.median(wall) / statistics.median(times[('floor', size)]):.3f}"
+                wall_ratio = f"{paired_ratio(times, program, size):.3f}"
             cpu_median = cpu_per_entry = "-"
             if program in SINGLE_PROCESS:
                 cpu_median = f"{statistics.median(cpu) * 1e3:.0f}"
                 cpu_per_entry = per_entry(cpu_times, program, size)
                 if "floor" in programs:
-                    cpu_ratio = f"{statistics.median(cpu) / statistics.median(cpu_times[('floor', size)]):.3f}"
+                    cpu_ratio = f"{paired_ratio(cpu_times, program, size):.3f}"
             print(f"| {size} | {program} | {statistics.median(wall) * 1e3:.0f} "
                   f"| {min(wall) * 1e3:.0f}-{max(wall) * 1e3:.0f} | {wall_ratio} "
                   f"| {cpu_median} | {cpu_ratio} | {per_entry(times, program, size)} | {cpu_per_entry} |")
