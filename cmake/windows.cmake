@@ -42,7 +42,7 @@ set(VANTRIC_WINDOWS_RUNTIME_SOURCES
 function(vantric_windows_flags target)
   target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR}/src)
   target_compile_definitions(${target} PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN)
-  target_compile_options(${target} PRIVATE ${VANTRIC_WINDOWS_COMPILE_OPTIONS})
+  target_compile_options(${target} PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${VANTRIC_WINDOWS_COMPILE_OPTIONS}>)
   target_link_options(${target} PRIVATE ${VANTRIC_WINDOWS_LINK_OPTIONS})
 endfunction()
 
