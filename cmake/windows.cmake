@@ -10,8 +10,11 @@ enable_language(RC)
 #     so <stdio.h> is included first with it set to 0 and keeps that choice;
 #   - src/platform/entry_win32.cpp is the process entry point in place of the
 #     C runtime startup code (-nostartfiles). Nothing runs the runtime
-#     pseudo-relocator any more, so a data import that would need it must
-#     fail the link rather than the program.
+#     pseudo-relocator any more, so data imported from a DLL without
+#     __declspec(dllimport) must fail the link rather than the program:
+#     --disable-auto-import. (Not --disable-runtime-pseudo-reloc: with
+#     auto-import still on, ld then merges the read-only data into the
+#     writable .data section.)
 # Reproducible bytes: no link timestamp and no build folder in the output.
 set(VANTRIC_WINDOWS_COMPILE_OPTIONS
     -Os -municode -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
@@ -25,7 +28,7 @@ else()
 endif()
 set(VANTRIC_WINDOWS_LINK_OPTIONS
     -municode -static -static-libgcc -static-libstdc++ -Wl,--gc-sections -s
-    -nostartfiles -Wl,-e,${VANTRIC_ENTRY_SYMBOL} -Wl,--disable-runtime-pseudo-reloc
+    -nostartfiles -Wl,-e,${VANTRIC_ENTRY_SYMBOL} -Wl,--disable-auto-import
     -Wl,--no-insert-timestamp
     # ASLR and DEP.
     -Wl,--dynamicbase -Wl,--nxcompat)

@@ -19,6 +19,20 @@ foreach(preset win32 win64)
   set_tests_properties(size.${preset}_reproducible PROPERTIES LABELS "size;repro" TIMEOUT 300)
 endforeach()
 
+# The flags that make the executable small keep its constants read-only and
+# no section both writable and executable.
+set(VANTRIC_SIZE_PYTHON /usr/bin/python3 CACHE FILEPATH "A python3 with the pefile module")
+foreach(exe win32 win64)
+  if(exe STREQUAL win32)
+    set(path ${VANTRIC_WIN32_EXE})
+  else()
+    set(path ${VANTRIC_WIN64_EXE})
+  endif()
+  add_test(NAME size.${exe}_constants_read_only
+           COMMAND ${VANTRIC_SIZE_PYTHON} ${CMAKE_CURRENT_LIST_DIR}/check_layout.py ${path})
+  set_tests_properties(size.${exe}_constants_read_only PROPERTIES LABELS size)
+endforeach()
+
 # The executable's own entry point and msvcrt's printf, checked under Wine
 # by a program built with the same flags (tests/size/windows.cmake).
 get_filename_component(VANTRIC_WIN64_DIR ${VANTRIC_WIN64_EXE} DIRECTORY)
