@@ -22,15 +22,16 @@ build-$(1): deps-build
 endef
 $(foreach preset,host $(PRESETS),$(eval $(call build_preset,$(preset))))
 
+# In CI the fuzzing comes first, so that ctest's summary closes the output.
 test: deps-test build-win32 build-win64 build-host
-	ctest --preset host
 	@if [ "$$CI" = "true" ]; then $(MAKE) --no-print-directory fuzz; fi
+	ctest --preset host
 
 demo: deps-test build-win64
 	@tests/wine/demo.sh
 
 # Fuzzes WideText for FUZZ_SECONDS seconds from fuzz/corpus. CI (CI=true)
-# runs it at the end of `make test`; elsewhere `make test` only replays the
+# runs it as part of `make test`; elsewhere `make test` only replays the
 # corpus (the ctest test hardening.fuzz_corpus).
 FUZZ_SECONDS ?= 60
 .PHONY: fuzz
