@@ -115,9 +115,7 @@ bool IsReadBeforeActing(const std::string& function) {
 // Everything a run with failing allocations must still get right; returns
 // the broken rules.
 std::vector<std::string> Check(const run_checks::Facts& facts, const Outcome& outcome) {
-    std::vector<std::string> broken = run_checks::PathViolations(facts);
-    std::vector<std::string> state = run_checks::StateViolations(facts);
-    broken.insert(broken.end(), state.begin(), state.end());
+    std::vector<std::string> broken = run_checks::Violations(facts);
     auto expect = [&](bool holds, const std::string& rule) {
         if (!holds) {
             broken.push_back(rule);

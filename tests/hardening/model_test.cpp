@@ -255,9 +255,7 @@ Coverage coverage;
 
 // The model: what one run must have done, given the fake before it.
 std::vector<std::string> CompareWithModel(const run_checks::Facts& facts, uint32_t exitCode) {
-    std::vector<std::string> broken = run_checks::PathViolations(facts);
-    std::vector<std::string> state = run_checks::StateViolations(facts);
-    broken.insert(broken.end(), state.begin(), state.end());
+    std::vector<std::string> broken = run_checks::Violations(facts);
     auto expect = [&](bool holds, const std::string& rule) {
         if (!holds) {
             broken.push_back(rule);

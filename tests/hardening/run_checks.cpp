@@ -291,4 +291,11 @@ std::string Lines(const std::vector<std::string>& lines) {
     return out;
 }
 
+std::vector<std::string> Violations(const Facts& facts) {
+    std::vector<std::string> broken = PathViolations(facts);
+    std::vector<std::string> state = StateViolations(facts);
+    broken.insert(broken.end(), state.begin(), state.end());
+    return broken;
+}
+
 } // namespace run_checks

@@ -68,6 +68,9 @@ std::vector<std::string> PathViolations(const Facts& facts);
 // not change.
 std::vector<std::string> StateViolations(const Facts& facts);
 
+// PathViolations, then StateViolations.
+std::vector<std::string> Violations(const Facts& facts);
+
 // The names of the user desktop's entries that are toggle files (either
 // name, ASCII case folded).
 std::vector<const fake::Entry*> ToggleEntries(const Facts& facts);

@@ -99,12 +99,8 @@ std::wstring Escaped(const std::wstring& text) {
     return out;
 }
 
-// The screen pixels of a window's client area, as 32-bit BGRA rows.
-bool CaptureClient(HWND window, int width, int height, std::basic_string<DWORD>& pixels) {
-    POINT origin = {0, 0};
-    ClientToScreen(window, &origin);
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
+// A width x height top-down 32-bit bitmap for memory, its pixels at *bits.
+HBITMAP CreateCanvas(HDC memory, int width, int height, void** bits) {
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
     info.bmiHeader.biWidth = width;
@@ -112,8 +108,17 @@ bool CaptureClient(HWND window, int width, int height, std::basic_string<DWORD>&
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
+    return CreateDIBSection(memory, &info, DIB_RGB_COLORS, bits, nullptr, 0);
+}
+
+// The screen pixels of a window's client area, as 32-bit BGRA rows.
+bool CaptureClient(HWND window, int width, int height, std::basic_string<DWORD>& pixels) {
+    POINT origin = {0, 0};
+    ClientToScreen(window, &origin);
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
     void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP bitmap = CreateCanvas(memory, width, height, &bits);
     bool captured = false;
     if (bitmap) {
         HGDIOBJ old = SelectObject(memory, bitmap);
@@ -133,15 +138,8 @@ std::basic_string<DWORD> RenderIcon(HICON icon, int width, int height, COLORREF 
     std::basic_string<DWORD> pixels;
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP bitmap = CreateCanvas(memory, width, height, &bits);
     if (bitmap) {
         HGDIOBJ old = SelectObject(memory, bitmap);
         RECT all = {0, 0, width, height};
