@@ -18,6 +18,11 @@ struct AllocationCounts {
     AllocationCounts operator-(const AllocationCounts& earlier) const {
         return {arrays - earlier.arrays, scalars - earlier.scalars};
     }
+    AllocationCounts& operator+=(const AllocationCounts& more) {
+        arrays += more.arrays;
+        scalars += more.scalars;
+        return *this;
+    }
 };
 
 AllocationCounts CurrentAllocations();

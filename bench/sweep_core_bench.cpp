@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "counting_allocator.h"
+#include "sweep_counters.h"
 #include "platform/platform.h"
 #include "toggle/toggle_run.h"
 
@@ -60,9 +60,7 @@ void BM_SweepCore(benchmark::State& bench) {
         run.hiding = !run.hiding;
         AllocationCounts before = CurrentAllocations();
         SweepDesktopFolder(folder, run);
-        AllocationCounts after = CurrentAllocations();
-        made.arrays += (after - before).arrays;
-        made.scalars += (after - before).scalars;
+        made += CurrentAllocations() - before;
     }
     size_t inTargetState = 0;
     for (size_t i = 2; i < desktop.attributes.size(); ++i) {
@@ -73,12 +71,7 @@ void BM_SweepCore(benchmark::State& bench) {
         bench.SkipWithError("the sweep did not change every entry");
         return;
     }
-    const double sweptEntries = static_cast<double>(entries) * static_cast<double>(bench.iterations());
-    bench.counters["time/entry"] =
-        benchmark::Counter(static_cast<double>(entries),
-                           benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
-    bench.counters["our_allocs/entry"] = static_cast<double>(made.arrays) / sweptEntries;
-    bench.counters["other_allocs/entry"] = static_cast<double>(made.scalars) / sweptEntries;
+    ReportPerEntry(bench, entries, made, "other_allocs/entry");
 }
 BENCHMARK(BM_SweepCore)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMicrosecond);
 

@@ -10,7 +10,7 @@
 
 #include <string>
 
-#include "counting_allocator.h"
+#include "sweep_counters.h"
 #include "fake/fake_platform.h"
 #include "toggle/toggle_run.h"
 
@@ -46,9 +46,7 @@ void BM_SweepFakeDesktop(benchmark::State& bench) {
 
         AllocationCounts before = CurrentAllocations();
         SweepDesktopFolder(folder, run);
-        AllocationCounts after = CurrentAllocations();
-        made.arrays += (after - before).arrays;
-        made.scalars += (after - before).scalars;
+        made += CurrentAllocations() - before;
     }
     // Every entry must have been hidden, or the time means nothing.
     size_t hidden = 0;
@@ -59,12 +57,7 @@ void BM_SweepFakeDesktop(benchmark::State& bench) {
         bench.SkipWithError("the sweep did not hide every entry");
         return;
     }
-    const double sweptEntries = static_cast<double>(entries) * static_cast<double>(bench.iterations());
-    bench.counters["time/entry"] =
-        benchmark::Counter(static_cast<double>(entries),
-                           benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
-    bench.counters["our_allocs/entry"] = static_cast<double>(made.arrays) / sweptEntries;
-    bench.counters["fake_allocs/entry"] = static_cast<double>(made.scalars) / sweptEntries;
+    ReportPerEntry(bench, entries, made, "fake_allocs/entry");
 }
 BENCHMARK(BM_SweepFakeDesktop)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
