@@ -111,18 +111,17 @@ HBITMAP CreateCanvas(HDC memory, int width, int height, void** bits) {
     return CreateDIBSection(memory, &info, DIB_RGB_COLORS, bits, nullptr, 0);
 }
 
-// The screen pixels of a window's client area, as 32-bit BGRA rows.
-bool CaptureClient(HWND window, int width, int height, std::basic_string<DWORD>& pixels) {
-    POINT origin = {0, 0};
-    ClientToScreen(window, &origin);
+// Runs draw(memoryDC, screenDC) on a width x height 32-bit canvas and reads
+// the canvas back into pixels, as BGRA rows. False when nothing was drawn.
+template <typename Draw> bool DrawPixels(int width, int height, std::basic_string<DWORD>& pixels, Draw draw) {
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
     void* bits = nullptr;
     HBITMAP bitmap = CreateCanvas(memory, width, height, &bits);
-    bool captured = false;
+    bool drawn = false;
     if (bitmap) {
         HGDIOBJ old = SelectObject(memory, bitmap);
-        captured = BitBlt(memory, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY) != 0;
+        drawn = draw(memory, screen);
         GdiFlush();
         pixels.assign(static_cast<const DWORD*>(bits), static_cast<size_t>(width) * height);
         SelectObject(memory, old);
@@ -130,30 +129,28 @@ bool CaptureClient(HWND window, int width, int height, std::basic_string<DWORD>&
     }
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
-    return captured;
+    return drawn;
+}
+
+// The screen pixels of a window's client area, as 32-bit BGRA rows.
+bool CaptureClient(HWND window, int width, int height, std::basic_string<DWORD>& pixels) {
+    POINT origin = {0, 0};
+    ClientToScreen(window, &origin);
+    return DrawPixels(width, height, pixels, [&](HDC memory, HDC screen) {
+        return BitBlt(memory, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY) != 0;
+    });
 }
 
 // Draws icon into a width x height bitmap over a plain background.
 std::basic_string<DWORD> RenderIcon(HICON icon, int width, int height, COLORREF background) {
     std::basic_string<DWORD> pixels;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateCanvas(memory, width, height, &bits);
-    if (bitmap) {
-        HGDIOBJ old = SelectObject(memory, bitmap);
+    DrawPixels(width, height, pixels, [&](HDC memory, HDC) {
         RECT all = {0, 0, width, height};
         HBRUSH brush = CreateSolidBrush(background);
         FillRect(memory, &all, brush);
         DeleteObject(brush);
-        DrawIconEx(memory, 0, 0, icon, 0, 0, 0, nullptr, DI_NORMAL);
-        GdiFlush();
-        pixels.assign(static_cast<const DWORD*>(bits), static_cast<size_t>(width) * height);
-        SelectObject(memory, old);
-        DeleteObject(bitmap);
-    }
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
+        return DrawIconEx(memory, 0, 0, icon, 0, 0, 0, nullptr, DI_NORMAL) != 0;
+    });
     return pixels;
 }
 
